@@ -1,0 +1,102 @@
+#include "framestore.h"
+
+#include <cstdlib>
+#include <string>
+
+size_t readfield(FILE *file, char field[12])
+{
+    for (size_t i = 0; i < 12; ++i) {
+        int c = getc(file);
+        if (c == EOF)
+            return 0;
+        field[i] = char(c);
+        if (c == ' ')
+            return i + 1;
+    }
+    return 0;
+}
+
+// Reads the format tag (not examined), then width, height and maxval.
+static bool readheader(FILE *file, int32_t values[3])
+{
+    char field[12];
+    if (readfield(file, field) == 0)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        size_t len = readfield(file, field);
+        if (len == 0)
+            return false;
+        values[i] = atoi32(field, len);
+    }
+    return true;
+}
+
+// Copies the file's rows, top row first, into slot k from its last row
+// down. A file that ends early leaves the rest of the slot as it was.
+static void readrows(const FrameStore &fs, FILE *file, int32_t k)
+{
+    size_t rowbytes = size_t(fs.width) * 3;
+    for (int32_t r = 0; r < fs.height; ++r)
+        if (fread(rowaddress(fs, k, r), 1, rowbytes, file) < rowbytes)
+            break;
+}
+
+// Everything after the file opened: header, checks, allocation, rows.
+static FrameResult readopenframe(FrameStore &fs, FILE *file, int32_t n, int32_t startframe,
+                                 int32_t &refmaxval)
+{
+    int32_t values[3];
+    if (!readheader(file, values)) {
+        logline("ERROR: frame %d: unreadable header", n);
+        return FrameSkipped;
+    }
+    int32_t w = values[0], h = values[1], m = values[2];
+    // Decided before anything is allocated or compared, so that a slot size
+    // is always a positive int32.
+    if (w < 1 || h < 1 || int64_t(w) * h * 3 > INT32_MAX) {
+        logline("ERROR: frame %d: bad size (%d,%d)", n, w, h);
+        return FrameSkipped;
+    }
+    if (fs.width == -1 && !allocstore(fs, w, h)) {
+        logline("ERROR: not enough memory for %d frames of (%d,%d)", fs.numframes, w, h);
+        return FrameNoMemory;
+    }
+    if ((fs.width != -1 && fs.width != w) || (fs.height != -1 && fs.height != h) ||
+        (refmaxval != -1 && refmaxval != m)) {
+        logline("ERROR: frame %d different.  Spec was (%d,%d,%d), now (%d,%d,%d)", n, fs.width,
+                fs.height, refmaxval, w, h, m);
+        return FrameMismatch;
+    }
+    fs.width = w;
+    fs.height = h;
+    refmaxval = m;
+    logline("Read frame %d: (%d,%d,%d)", n, w, h, m);
+    readrows(fs, file, int32_t(int64_t(n) - startframe));
+    return FrameStored;
+}
+
+FrameResult loadframe(FrameStore &fs, const char *root, int32_t n, int32_t startframe,
+                      int32_t &refmaxval)
+{
+    std::string name = std::string(root) + "." + std::to_string(n) + ".ppm";
+    logline("Opening %s", name.c_str());
+    FILE *file = fopen(name.c_str(), "rb");
+    if (file == nullptr) {
+        logline("Failed");
+        return FrameSkipped;
+    }
+    logline("Success!");
+    FrameResult result = readopenframe(fs, file, n, startframe, refmaxval);
+    fclose(file);
+    return result;
+}
+
+void readframe(FrameStore &fs, const char *root, int32_t n, int32_t startframe,
+               int32_t &refmaxval)
+{
+    FrameResult result = loadframe(fs, root, n, startframe, refmaxval);
+    if (result == FrameMismatch || result == FrameNoMemory) {
+        freestore(fs);
+        exit(1);
+    }
+}
