@@ -1,0 +1,102 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+std::string makedir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "kinoreel-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        perror("mkdtemp");
+        abort();
+    }
+    return pattern;
+}
+
+void removedir(const std::string &dir)
+{
+    std::filesystem::remove_all(dir);
+}
+
+void writefile(const std::string &path, const std::string &content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string readfile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string pixelbytes(int w, int h, int seed)
+{
+    std::string bytes(size_t(w) * h * 3, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 7 + size_t(seed) * 53 + 1) & 0xff);
+    return bytes;
+}
+
+std::string ppm(int w, int h, int seed)
+{
+    return "P6 " + std::to_string(w) + " " + std::to_string(h) + " 255 " + pixelbytes(w, h, seed);
+}
+
+static std::string readall(int fd)
+{
+    std::string text;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, size_t(n));
+    return text;
+}
+
+PlayerRun runplayer(const std::string &dir, const std::vector<std::string> &args,
+              const std::vector<std::string> &env)
+{
+    std::string errpath = dir + "/.stderr";
+    int out[2];
+    if (pipe(out) != 0) {
+        perror("pipe");
+        abort();
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(out[0]);
+        dup2(out[1], 1);
+        int err = open(errpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(err, 2);
+        if (chdir(dir.c_str()) != 0)
+            _exit(125);
+        for (const std::string &var : env)
+            putenv(strdup(var.c_str()));
+        std::vector<char *> argv{const_cast<char *>(KINOREEL_BIN)};
+        for (const std::string &arg : args)
+            argv.push_back(strdup(arg.c_str()));
+        argv.push_back(nullptr);
+        alarm(30);  // survives exec: a player that hangs dies of SIGALRM
+        execv(KINOREEL_BIN, argv.data());
+        _exit(126);
+    }
+    close(out[1]);
+    PlayerRun run;
+    run.out = readall(out[0]);
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.err = readfile(errpath);
+    unlink(errpath.c_str());
+    return run;
+}

@@ -1,0 +1,29 @@
+// Helpers for the tests that run the real player on frames they write.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A new empty folder under the system's temporary folder.
+std::string makedir();
+void removedir(const std::string &dir);
+
+void writefile(const std::string &path, const std::string &content);
+std::string readfile(const std::string &path);
+
+// The pixel bytes of a w x h test picture, top row first; seed makes the
+// pictures of one sequence differ.
+std::string pixelbytes(int w, int h, int seed);
+// A frame file: "P6 w h 255 " and the pixel bytes.
+std::string ppm(int w, int h, int seed);
+
+struct PlayerRun {
+    std::string out;  // everything written on standard output
+    std::string err;  // everything written on standard error
+    int status;       // exit status, or 128 + signal
+};
+
+// Runs the player in dir with args (program name not included) and the
+// extra environment variables env ("NAME=value"); kills it after 30 s.
+PlayerRun runplayer(const std::string &dir, const std::vector<std::string> &args,
+              const std::vector<std::string> &env = {});
