@@ -31,6 +31,19 @@ void writefile(const std::string &path, const std::string &content)
     std::ofstream(path, std::ios::binary) << content;
 }
 
+const std::string kDir = "\x01" "dir";
+const std::string kLink = "\x01" "link:";
+
+void makeentry(const std::string &path, const std::string &content)
+{
+    if (content == kDir)
+        std::filesystem::create_directory(path);
+    else if (content.rfind(kLink, 0) == 0)
+        std::filesystem::create_symlink(content.substr(kLink.size()), path);
+    else
+        writefile(path, content);
+}
+
 std::string readfile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);

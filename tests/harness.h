@@ -9,6 +9,12 @@ std::string makedir();
 void removedir(const std::string &dir);
 
 void writefile(const std::string &path, const std::string &content);
+
+// Content for makeentry that makes a directory, or a symbolic link to the
+// rest of the string, instead of a file.
+extern const std::string kDir;
+extern const std::string kLink;
+void makeentry(const std::string &path, const std::string &content);
 std::string readfile(const std::string &path);
 
 // The pixel bytes of a w x h test picture, top row first; seed makes the

@@ -204,4 +204,37 @@ TEST_F(Store, BlockThatCannotBeHadLeavesTheStoreUnchanged)
     EXPECT_EQ(fs.pixels, nullptr);
 }
 
+struct MeminfoCase {
+    const char *name;
+    const char *text;  // nullptr: no such file
+    int64_t bytes;
+};
+
+const MeminfoCase kMeminfo[] = {
+    {"Linux",
+     "MemTotal:       24576000 kB\nMemFree:         1000000 kB\n"
+     "MemAvailable:   20000000 kB\nBuffers:          100000 kB\n",
+     INT64_C(20000000) * 1024},
+    {"NoMemAvailableLine", "MemTotal:       24576000 kB\nMemFree:         1000000 kB\n", -1},
+    {"Garbage", "MemAvailable: lots\n", -1},
+    {"Empty", "", -1},
+    {"Missing", nullptr, -1},
+};
+
+class Meminfo : public testing::TestWithParam<MeminfoCase> {};
+
+TEST_P(Meminfo, ReadsAvailableBytesOrNothing)
+{
+    std::string dir = makedir();
+    if (GetParam().text != nullptr)
+        writefile(dir + "/meminfo", GetParam().text);
+    EXPECT_EQ(memavailable((dir + "/meminfo").c_str()), GetParam().bytes);
+    removedir(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Memavailable, Meminfo, testing::ValuesIn(kMeminfo),
+                         [](const testing::TestParamInfo<MeminfoCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
 }  // namespace

@@ -1,18 +1,10 @@
 // The player, run on frames written here, against its whole standard output
 // and its exit status.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "harness.h"
 
 namespace {
-
-// A file entry whose content is one of these makes a directory or a
-// symbolic link (to the rest of the string) instead of a file.
-const std::string kDir = "\x01" "dir";
-const std::string kLink = "\x01" "link:";
 
 struct File {
     std::string name;
@@ -147,47 +139,11 @@ const TranscriptCase kCases[] = {
      "Opening a.3.ppm\nSuccess!\n"
      "ERROR: frame 3 different.  Spec was (2,2,255), now (3,2,255)\n",
      1},
-    {"UnreadableHeadersAreSkipped",
-     {{"a.1.ppm", ""},
-      {"a.2.ppm", "P6 2 2"},
-      {"a.3.ppm", "P6 123456789012 2 255 " + kPixels},
-      {"a.4.ppm", kDir},
-      {"a.5.ppm", ppm(2, 2, 5)}},
-     {"a", "1", "5", "1"},
-     "Reading a.ppm.1 -> a.ppm.5\n"
-     "Opening a.1.ppm\nSuccess!\nERROR: frame 1: unreadable header\n"
-     "Opening a.2.ppm\nSuccess!\nERROR: frame 2: unreadable header\n"
-     "Opening a.3.ppm\nSuccess!\nERROR: frame 3: unreadable header\n"
-     "Opening a.4.ppm\nSuccess!\nERROR: frame 4: unreadable header\n"
-     "Opening a.5.ppm\nSuccess!\nRead frame 5: (2,2,255)\n",
-     0},
-    {"BadSizesAreSkipped",
-     {{"a.1.ppm", "P6 0 2 255 " + kPixels},
-      {"a.2.ppm", "P6 2 -2 255 " + kPixels},
-      {"a.3.ppm", "P6 40000 40000 255 " + kPixels},
-      {"a.4.ppm", "P6 -9999999999 2 255 " + kPixels},
-      {"a.5.ppm", ppm(2, 2, 5)},
-      {"a.6.ppm", "P6 2 0 255 " + kPixels}},
-     {"a", "1", "6", "1"},
-     "Reading a.ppm.1 -> a.ppm.6\n"
-     "Opening a.1.ppm\nSuccess!\nERROR: frame 1: bad size (0,2)\n"
-     "Opening a.2.ppm\nSuccess!\nERROR: frame 2: bad size (2,-2)\n"
-     "Opening a.3.ppm\nSuccess!\nERROR: frame 3: bad size (40000,40000)\n"
-     "Opening a.4.ppm\nSuccess!\nERROR: frame 4: bad size (-2147483648,2)\n"
-     "Opening a.5.ppm\nSuccess!\nRead frame 5: (2,2,255)\n"
-     "Opening a.6.ppm\nSuccess!\nERROR: frame 6: bad size (2,0)\n",
-     0},
     {"HeaderNumberBeyond32Bits",
      {{"a.1.ppm", "P6 2 2 99999999999 " + kPixels}},
      {"a", "1", "1", "1"},
      "Reading a.ppm.1 -> a.ppm.1\nOpening a.1.ppm\nSuccess!\nRead frame 1: (2,2,2147483647)\n",
      0},
-    {"BlockTooLargeForMemory",
-     {{"a.1.ppm", "P6 20000 20000 255 "}},
-     {"a", "1", "2000000000", "1"},
-     "Reading a.ppm.1 -> a.ppm.2000000000\nOpening a.1.ppm\nSuccess!\n"
-     "ERROR: not enough memory for 2000000000 frames of (20000,20000)\n",
-     1},
     {"CommandLineNumbersBeyond32Bits",
      {{"a.-2147483648.ppm", ppm(2, 2, 1)}, {"a.-2147483647.ppm", ppm(2, 2, 2)}},
      {"a", "-99999999999", "-2147483647", "-99999999999"},
@@ -228,15 +184,8 @@ TEST_P(Transcript, WholeOutputAndStatus)
 {
     const TranscriptCase &c = GetParam();
     std::string dir = makedir();
-    for (const File &f : c.files) {
-        std::string path = dir + "/" + f.name;
-        if (f.content == kDir)
-            std::filesystem::create_directory(path);
-        else if (f.content.rfind(kLink, 0) == 0)
-            std::filesystem::create_symlink(f.content.substr(kLink.size()), path);
-        else
-            writefile(path, f.content);
-    }
+    for (const File &f : c.files)
+        makeentry(dir + "/" + f.name, f.content);
     PlayerRun run = runplayer(dir, c.args);
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.status, c.status) << "stderr: " << run.err;

@@ -64,6 +64,11 @@ bool allocstore(FrameStore &fs, int32_t w, int32_t h)
     int64_t blocksize = framesize * fs.numframes;
     if (framesize > INT32_MAX || fs.numframes < 1 || uint64_t(blocksize) > SIZE_MAX)
         return false;
+    // Refused up front rather than granted lazily and paid for in swap or
+    // by the out-of-memory killer half-way through the load.
+    int64_t available = memavailable("/proc/meminfo");
+    if (available >= 0 && blocksize > available)
+        return false;
     // Zero-filled, so a slot whose file never arrives or ends early shows
     // black rather than leftover memory.
     void *block = calloc(size_t(fs.numframes), size_t(framesize));
@@ -72,6 +77,23 @@ bool allocstore(FrameStore &fs, int32_t w, int32_t h)
     fs.pixels = static_cast<unsigned char *>(block);
     fs.framesize = int32_t(framesize);
     return true;
+}
+
+int64_t memavailable(const char *meminfo)
+{
+    FILE *file = fopen(meminfo, "r");
+    if (file == nullptr)
+        return -1;
+    int64_t bytes = -1;
+    char line[256];
+    long long kib;
+    while (fgets(line, sizeof line, file) != nullptr)
+        if (sscanf(line, "MemAvailable: %lld kB", &kib) == 1 && kib >= 0 && kib < INT64_MAX / 1024) {
+            bytes = int64_t(kib) * 1024;
+            break;
+        }
+    fclose(file);
+    return bytes;
 }
 
 void freestore(FrameStore &fs)

@@ -36,9 +36,14 @@ int32_t atoi32(const char *text);
 void setupstore(FrameStore &fs, int32_t numframes, int32_t numtimes);
 
 // Allocates the zero-filled block of numframes slots of w x h pixels. False
-// when the size overflows or the memory cannot be had; the store is then
-// unchanged. The caller has checked that w*h*3 fits framesize.
+// when the size overflows, exceeds the memory the system reports available,
+// or cannot be had; the store is then unchanged. The caller has checked that w*h*3 fits framesize.
 bool allocstore(FrameStore &fs, int32_t w, int32_t h);
+
+// The memory the system reports available for new allocations, in bytes,
+// from a Linux meminfo file such as /proc/meminfo; -1 when it cannot be
+// read there.
+int64_t memavailable(const char *meminfo);
 
 // Frees the block, if there is one.
 void freestore(FrameStore &fs);
