@@ -6,6 +6,7 @@
 #include <cstring>
 
 FrameStore store;
+const char *meminfopath = "/proc/meminfo";
 
 void logline(const char *format, ...)
 {
@@ -56,17 +57,26 @@ void setupstore(FrameStore &fs, int32_t numframes, int32_t numtimes)
     fs.timesplayed = 0;
 }
 
+bool fitsframesize(int32_t w, int32_t h)
+{
+    // w * h fits 62 bits, but three times it may not fit 63: compare it with
+    // a third of the limit instead.
+    return w > 0 && h > 0 && int64_t(w) * h <= INT32_MAX / 3;
+}
+
 bool allocstore(FrameStore &fs, int32_t w, int32_t h)
 {
+    if (!fitsframesize(w, h) || fs.numframes < 1)
+        return false;
     int64_t framesize = int64_t(w) * h * 3;
     // Both factors fit 31 bits, so the product fits 62: only size_t can be
     // too narrow for it.
     int64_t blocksize = framesize * fs.numframes;
-    if (framesize > INT32_MAX || fs.numframes < 1 || uint64_t(blocksize) > SIZE_MAX)
+    if (uint64_t(blocksize) > SIZE_MAX)
         return false;
     // Refused up front rather than granted lazily and paid for in swap or
     // by the out-of-memory killer half-way through the load.
-    int64_t available = memavailable("/proc/meminfo");
+    int64_t available = memavailable(meminfopath);
     if (available >= 0 && blocksize > available)
         return false;
     // Zero-filled, so a slot whose file never arrives or ends early shows

@@ -35,15 +35,23 @@ int32_t atoi32(const char *text);
 // Empties the store and sizes it for numframes slots.
 void setupstore(FrameStore &fs, int32_t numframes, int32_t numtimes);
 
+// Whether a frame of w x h pixels has a size the store can hold: both
+// positive, and w * h * 3 bytes within the int32 framesize.
+bool fitsframesize(int32_t w, int32_t h);
+
 // Allocates the zero-filled block of numframes slots of w x h pixels. False
 // when the size overflows, exceeds the memory the system reports available,
-// or cannot be had; the store is then unchanged. The caller has checked that w*h*3 fits framesize.
+// or cannot be had; the store is then unchanged.
 bool allocstore(FrameStore &fs, int32_t w, int32_t h);
 
 // The memory the system reports available for new allocations, in bytes,
 // from a Linux meminfo file such as /proc/meminfo; -1 when it cannot be
 // read there.
 int64_t memavailable(const char *meminfo);
+
+// The meminfo file allocstore consults: /proc/meminfo, unless a test
+// stands in a smaller machine.
+extern const char *meminfopath;
 
 // Frees the block, if there is one.
 void freestore(FrameStore &fs);

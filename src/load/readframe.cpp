@@ -53,7 +53,7 @@ static FrameResult readopenframe(FrameStore &fs, FILE *file, int32_t n, int32_t 
     int32_t w = values[0], h = values[1], m = values[2];
     // Decided before anything is allocated or compared, so that a slot size
     // is always a positive int32.
-    if (w < 1 || h < 1 || int64_t(w) * h * 3 > INT32_MAX) {
+    if (!fitsframesize(w, h)) {
         logline("ERROR: frame %d: bad size (%d,%d)", n, w, h);
         return FrameSkipped;
     }
