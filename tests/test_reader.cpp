@@ -2,7 +2,10 @@
 // where rows and frames land in the store.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <thread>
 
 #include "framestore.h"
 #include "harness.h"
@@ -191,6 +194,42 @@ TEST_F(Store, ShortFileLeavesTheRestOfItsSlotBlack)
     ASSERT_EQ(load(1, 1), FrameStored);
     std::string zeros(6, '\0');
     EXPECT_EQ(slot(0), zeros + bytes.substr(6, 3) + zeros.substr(3) + bytes.substr(0, 6));
+}
+
+// The slot a w x h frame's top-first bytes must fill: rows bottom-up.
+std::string bottomup(const std::string &bytes, int w, int h)
+{
+    std::string slot;
+    for (int r = h - 1; r >= 0; --r)
+        slot += bytes.substr(size_t(r) * w * 3, size_t(w) * 3);
+    return slot;
+}
+
+TEST_F(Store, TallFramesAreReadAcrossSeveralScatterReads)
+{
+    // 2500 rows: more than one call's worth of row vectors. Frame 2 ends
+    // part-way through a row of the second call.
+    std::string bytes = pixelbytes(3, 2500, 1);
+    writefile(dir + "/a.1.ppm", "P6 3 2500 255 " + bytes);
+    writefile(dir + "/a.2.ppm", "P6 3 2500 255 " + bytes.substr(0, 1500 * 9 + 4));
+    setupstore(fs, 2, 1);
+    ASSERT_EQ(load(1, 1), FrameStored);
+    ASSERT_EQ(load(2, 1), FrameStored);
+    EXPECT_EQ(slot(0), bottomup(bytes, 3, 2500));
+    std::string cut = bytes.substr(0, 1500 * 9 + 4);
+    cut.resize(bytes.size(), '\0');
+    EXPECT_EQ(slot(1), bottomup(cut, 3, 2500));
+}
+
+TEST_F(Store, PipeNamedLikeAFrameIsReadToo)
+{
+    std::string path = dir + "/a.1.ppm", bytes = pixelbytes(4, 3, 1);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::thread writer([&] { writefile(path, "P6 4 3 255 " + bytes); });
+    setupstore(fs, 1, 1);
+    EXPECT_EQ(load(1, 1), FrameStored);
+    writer.join();
+    EXPECT_EQ(slot(0), bottomup(bytes, 4, 3));
 }
 
 TEST_F(Store, BlockThatCannotBeHadLeavesTheStoreUnchanged)
