@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,9 +83,50 @@ static std::string readall(int fd)
 }
 
 PlayerRun runplayer(const std::string &dir, const std::vector<std::string> &args,
-              const std::vector<std::string> &env)
+                    const std::vector<std::string> &env)
 {
-    std::string errpath = dir + "/.stderr";
+    return runprogram(KINOREEL_BIN, dir, args, env);
+}
+
+PlayerRun runcaptured(const std::string &dir, const std::vector<std::string> &args,
+                      const std::string &keys)
+{
+    return runplayer(dir, args,
+                     {std::string("LD_PRELOAD=") + CAPTURE_LIB, "KINOREEL_CAPTURE=" + dir,
+                      "KINOREEL_KEYS=" + keys});
+}
+
+std::vector<std::string> capturedpictures(const std::string &dir, int w, int h)
+{
+    std::string frames = readfile(dir + "/frames.rgb");
+    size_t rowbytes = size_t(w) * 3, size = rowbytes * h;
+    std::vector<std::string> pictures;
+    for (size_t start = 0; start < frames.size(); start += size) {
+        std::string picture;
+        // glReadPixels gives the bottom row first.
+        for (int r = h - 1; r >= 0; --r)
+            picture += frames.substr(start + r * rowbytes, rowbytes);
+        pictures.push_back(picture);
+    }
+    return pictures;
+}
+
+std::vector<std::string> listdir(const std::string &dir)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+PlayerRun runprogram(const char *program, const std::string &dir,
+                     const std::vector<std::string> &args, const std::vector<std::string> &env,
+                     const std::string &input)
+{
+    // Kept outside dir, so that the program sees only its own files there.
+    std::string errpath = dir + ".stderr", inpath = dir + ".stdin";
+    writefile(inpath, input);
     int out[2];
     if (pipe(out) != 0) {
         perror("pipe");
@@ -96,6 +138,8 @@ PlayerRun runplayer(const std::string &dir, const std::vector<std::string> &args
         dup2(out[1], 1);
         int err = open(errpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(err, 2);
+        int in = open(inpath.c_str(), O_RDONLY);
+        dup2(in, 0);
         if (chdir(dir.c_str()) != 0)
             _exit(125);
         // For a sanitizer build of the player (ignored otherwise): blocks too
@@ -106,12 +150,12 @@ PlayerRun runplayer(const std::string &dir, const std::vector<std::string> &args
         setenv("ASAN_OPTIONS", "allocator_may_return_null=1:detect_leaks=0:verify_asan_link_order=0", 1);
         for (const std::string &var : env)
             putenv(strdup(var.c_str()));
-        std::vector<char *> argv{const_cast<char *>(KINOREEL_BIN)};
+        std::vector<char *> argv{const_cast<char *>(program)};
         for (const std::string &arg : args)
             argv.push_back(strdup(arg.c_str()));
         argv.push_back(nullptr);
         alarm(30);  // survives exec: a player that hangs dies of SIGALRM
-        execv(KINOREEL_BIN, argv.data());
+        execv(program, argv.data());
         _exit(126);
     }
     close(out[1]);
@@ -123,5 +167,6 @@ PlayerRun runplayer(const std::string &dir, const std::vector<std::string> &args
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.err = readfile(errpath);
     unlink(errpath.c_str());
+    unlink(inpath.c_str());
     return run;
 }

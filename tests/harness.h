@@ -29,7 +29,26 @@ struct PlayerRun {
     int status;       // exit status, or 128 + signal
 };
 
-// Runs the player in dir with args (program name not included) and the
-// extra environment variables env ("NAME=value"); kills it after 30 s.
+// Runs program in dir with args (program name not included), the extra
+// environment variables env ("NAME=value") and input on its standard
+// input; kills it after 30 s.
+PlayerRun runprogram(const char *program, const std::string &dir,
+                     const std::vector<std::string> &args,
+                     const std::vector<std::string> &env = {}, const std::string &input = "");
+
+// The same for the player.
 PlayerRun runplayer(const std::string &dir, const std::vector<std::string> &args,
-              const std::vector<std::string> &env = {});
+                    const std::vector<std::string> &env = {});
+
+// Runs the player in dir with the capture library preloaded: the window's
+// size and title go to dir/window.txt, every picture shown to
+// dir/frames.rgb; keys are delivered just before the first display.
+PlayerRun runcaptured(const std::string &dir, const std::vector<std::string> &args,
+                      const std::string &keys = "");
+
+// The pictures captured in dir for a w x h window, each turned top row
+// first, as a frame file has them.
+std::vector<std::string> capturedpictures(const std::string &dir, int w, int h);
+
+// The names in dir, sorted.
+std::vector<std::string> listdir(const std::string &dir);

@@ -73,6 +73,7 @@ int main(int argc, char **argv)
     long first = 1;
     bool force = false;
     int opt;
+    opterr = 0;  // the usage line says it all
     while ((opt = getopt(argc, argv, "o:s:f")) != -1) {
         if (opt == 'o') {
             root = optarg;
