@@ -1,7 +1,7 @@
 // Measures the player against the floor program, pair by pair (player,
 // floor, player, floor, ...), and prints a table of medians, which it also
 // writes as a Markdown report.
-//   benchrun PLAYER FLOOR MKDEMO WORKDIR REPORT [PAIRS]
+//   benchrun PLAYER FLOOR MKDEMO WORKDIR REPORT [ROUNDS]
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/utsname.h>
@@ -57,33 +57,51 @@ Sample measure(const std::vector<std::string> &args)
             double(usage.ru_maxrss) / 1024};
 }
 
-double median(std::vector<double> v)
+// The q quantile (0.5: the median), between neighbouring samples.
+double quantile(std::vector<double> v, double q)
 {
     std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    double at = q * double(v.size() - 1);
+    size_t below = size_t(at);
+    return below + 1 < v.size() ? v[below] + (at - double(below)) * (v[below + 1] - v[below])
+                                : v[below];
 }
 
-struct Pairs {
-    std::vector<double> ptime, ftime, pmem, fmem, ratio;
+double median(const std::vector<double> &v)
+{
+    return quantile(v, 0.5);
+}
+
+// The samples of commands run in rounds, each round every command once, in
+// order, so that a drift of the machine falls on all of them alike.
+struct Rounds {
+    std::vector<std::vector<double>> seconds, peakmib;
+    // Per-round ratios of command a's time to command b's.
+    std::vector<double> ratios(size_t a, size_t b) const
+    {
+        std::vector<double> r;
+        for (size_t i = 0; i < seconds[a].size(); ++i)
+            r.push_back(seconds[a][i] / seconds[b][i]);
+        return r;
+    }
+    double ratio(size_t a, size_t b) const { return median(ratios(a, b)); }
+    double quartile(size_t a, size_t b, double q) const { return quantile(ratios(a, b), q); }
+    double time(size_t a) const { return median(seconds[a]); }
+    double peak(size_t a) const { return median(peakmib[a]); }
 };
 
-Pairs runpairs(const std::string &player, const std::string &floorprog,
-               const std::vector<std::string> &args, int pairs)
+Rounds runrounds(const std::vector<std::vector<std::string>> &commands, int rounds)
 {
-    Pairs p;
-    for (int i = 0; i < pairs; ++i) {
-        std::vector<std::string> a{player}, b{floorprog};
-        a.insert(a.end(), args.begin(), args.end());
-        b.insert(b.end(), args.begin(), args.end());
-        Sample x = measure(a), y = measure(b);
-        p.ptime.push_back(x.seconds);
-        p.ftime.push_back(y.seconds);
-        p.pmem.push_back(x.peakmib);
-        p.fmem.push_back(y.peakmib);
-        p.ratio.push_back(x.seconds / y.seconds);
-    }
-    return p;
+    Rounds r;
+    r.seconds.resize(commands.size());
+    r.peakmib.resize(commands.size());
+    for (int i = 0; i < rounds; ++i)
+        for (size_t c = 0; c < commands.size(); ++c) {
+            Sample s = measure(commands[c]);
+            r.seconds[c].push_back(s.seconds);
+            r.peakmib[c].push_back(s.peakmib);
+        }
+    return r;
 }
 
 void makeframes(const std::string &mkdemo, const std::string &root, int count, int w, int h)
@@ -124,7 +142,7 @@ std::string firstline(const char *command)
 int main(int argc, char **argv)
 {
     if (argc < 6 || argc > 7) {
-        fprintf(stderr, "usage: benchrun PLAYER FLOOR MKDEMO WORKDIR REPORT [PAIRS]\n");
+        fprintf(stderr, "usage: benchrun PLAYER FLOOR MKDEMO WORKDIR REPORT [ROUNDS]\n");
         return 1;
     }
     std::string player = std::filesystem::absolute(argv[1]);
@@ -132,7 +150,7 @@ int main(int argc, char **argv)
     std::string mkdemo = std::filesystem::absolute(argv[3]);
     std::filesystem::create_directories(argv[4]);
     workdir = std::filesystem::absolute(argv[4]);
-    int pairs = argc == 7 ? atoi(argv[6]) : 7;
+    int rounds = argc == 7 ? atoi(argv[6]) : 15;
 
     const int loadw = 1280, loadh = 720, drawn = 30, draww = 640, drawh = 480, passes = 20;
     makeframes(mkdemo, "load", 200, loadw, loadh);
@@ -149,30 +167,43 @@ int main(int argc, char **argv)
         fflush(stdout);
     };
 
-    Pairs load = runpairs(player, floorprog, {"load", "1", "200", "0"}, pairs);
-    Pairs draw = runpairs(player, floorprog, {"draw", "1", std::to_string(drawn), std::to_string(passes)}, pairs);
+    std::string frames = std::to_string(drawn), times = std::to_string(passes);
+    Rounds load = runrounds({{player, "load", "1", "200", "0"}, {floorprog, "load", "1", "200", "0"}},
+                            rounds);
+    Rounds draw = runrounds({{player, "draw", "1", frames, times},
+                             {floorprog, "draw", "1", frames, times},
+                             {floorprog, "draw", "1", frames, times, "clear"}},
+                            rounds);
     double raw = 200.0 * loadw * loadh * 3 / (1 << 20);
 
-    emit("| measure | player | floor | player / floor | target |\n|---|---|---|---|---|\n");
-    emit("| load: 200 frames of %dx%d (%.0f MiB), 0 passes, wall s | %.3f | %.3f | %.3f | <= 1.10 |\n",
-         loadw, loadh, raw, median(load.ptime), median(load.ftime), median(load.ratio));
-    emit("| draw: %d frames of %dx%d, %d passes, wall s | %.3f | %.3f | %.3f | <= 1.03 |\n", drawn,
-         draww, drawh, passes, median(draw.ptime), median(draw.ftime), median(draw.ratio));
-    double pm = median(load.pmem), fm = median(load.fmem);
-    emit("| load: peak resident MiB | %.1f | %.1f | %+.1f MiB | <= +4 MiB |\n", pm, fm, pm - fm);
-    emit("| load: peak over raw pixel bytes, MiB | %.1f | %.1f | | |\n", pm - raw, fm - raw);
-    emit("| draw: peak resident MiB | %.1f | %.1f | %+.1f MiB | |\n", median(draw.pmem),
-         median(draw.fmem), median(draw.pmem) - median(draw.fmem));
-    emit("\nMedians of %d pairs (player then floor, alternating); ratios are medians of the "
-         "per-pair ratios.\n\n", pairs);
+    emit("| measure | player | floor | player / floor | ratio p25 to p75 | target |\n"
+         "|---|---|---|---|---|---|\n");
+    emit("| load: 200 frames of %dx%d (%.0f MiB), 0 passes, wall s | %.3f | %.3f | %.3f | %.3f to %.3f | <= 1.10 |\n",
+         loadw, loadh, raw, load.time(0), load.time(1), load.ratio(0, 1), load.quartile(0, 1, 0.25),
+         load.quartile(0, 1, 0.75));
+    emit("| draw: %d frames of %dx%d, %d passes, wall s | %.3f | %.3f | %.3f | %.3f to %.3f | <= 1.03 |\n",
+         drawn, draww, drawh, passes, draw.time(0), draw.time(1), draw.ratio(0, 1),
+         draw.quartile(0, 1, 0.25), draw.quartile(0, 1, 0.75));
+    emit("| draw, against a floor that also clears and flushes each frame, wall s | %.3f | %.3f | %.3f | %.3f to %.3f | |\n",
+         draw.time(0), draw.time(2), draw.ratio(0, 2), draw.quartile(0, 2, 0.25),
+         draw.quartile(0, 2, 0.75));
+    emit("| load: peak resident MiB | %.1f | %.1f | %+.1f MiB | | <= +4 MiB |\n", load.peak(0),
+         load.peak(1), load.peak(0) - load.peak(1));
+    emit("| load: peak over raw pixel bytes, MiB | %.1f | %.1f | | | |\n", load.peak(0) - raw,
+         load.peak(1) - raw);
+    emit("| draw: peak resident MiB | %.1f | %.1f | %+.1f MiB | | |\n", draw.peak(0), draw.peak(1),
+         draw.peak(0) - draw.peak(1));
+    emit("\nMedians of %d rounds (each round runs the player, then the floor, then for draw the "
+         "clearing floor); ratios are medians of the per-round ratios, with their quartiles.\n\n",
+         rounds);
 
     emit("| frames | player load s | floor load s | player ms/frame | player peak MiB | floor peak MiB | raw MiB |\n");
     emit("|---|---|---|---|---|---|---|\n");
     for (int count : {50, 100, 200}) {
-        Pairs s = runpairs(player, floorprog, {"load", "1", std::to_string(count), "0"}, 3);
-        emit("| %d | %.3f | %.3f | %.2f | %.1f | %.1f | %.1f |\n", count, median(s.ptime),
-             median(s.ftime), 1000 * median(s.ptime) / count, median(s.pmem), median(s.fmem),
-             count * double(loadw) * loadh * 3 / (1 << 20));
+        std::string last = std::to_string(count);
+        Rounds s = runrounds({{player, "load", "1", last, "0"}, {floorprog, "load", "1", last, "0"}}, 5);
+        emit("| %d | %.3f | %.3f | %.2f | %.1f | %.1f | %.1f |\n", count, s.time(0), s.time(1),
+             1000 * s.time(0) / count, s.peak(0), s.peak(1), count * double(loadw) * loadh * 3 / (1 << 20));
     }
 
     utsname u;

@@ -4,7 +4,9 @@
 // file (rows as the file has them, no reordering, no per-row calls, no log
 // lines), opens the same double-buffered window and draws the same passes
 // with bare glDrawPixels and glutSwapBuffers.
-//   floor ROOT FIRST LAST PASSES
+//   floor ROOT FIRST LAST PASSES [clear]
+// With "clear" it also clears and flushes before each swap, as the player
+// does, to tell what those two calls cost.
 #include <GL/glut.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,13 +18,18 @@
 
 static unsigned char *block;
 static int width = -1, height = -1, numframes, passes;
+static bool clearing;
 static size_t framesize;
 
 static void display()
 {
     for (int p = 0; p < passes; ++p)
         for (int i = 0; i < numframes; ++i) {
+            if (clearing)
+                glClear(GL_COLOR_BUFFER_BIT);
             glDrawPixels(width, height, GL_RGB, GL_UNSIGNED_BYTE, block + size_t(i) * framesize);
+            if (clearing)
+                glFlush();
             glutSwapBuffers();
         }
     exit(0);
@@ -63,10 +70,12 @@ static void readfile(const char *root, int n, int k)
 
 int main(int argc, char **argv)
 {
-    if (argc != 5) {
-        fprintf(stderr, "usage: floor ROOT FIRST LAST PASSES\n");
+    if (argc != 5 && !(argc == 6 && strcmp(argv[5], "clear") == 0)) {
+        fprintf(stderr, "usage: floor ROOT FIRST LAST PASSES [clear]\n");
         return 1;
     }
+    clearing = argc == 6;
+    argc = 5;
     int first = atoi(argv[2]), last = atoi(argv[3]);
     passes = atoi(argv[4]);
     numframes = last - first + 1;
