@@ -22,6 +22,8 @@ namespace {
 
 std::string workdir;
 
+std::string firstline(const char *command);
+
 struct Sample {
     double seconds;
     double peakmib;  // peak resident memory
@@ -102,6 +104,24 @@ Rounds runrounds(const std::vector<std::vector<std::string>> &commands, int roun
             r.peakmib[c].push_back(s.peakmib);
         }
     return r;
+}
+
+// Instructions that args executes, all threads, counted by callgrind: the
+// same figure on every run, whatever else the machine does. The GL driver
+// draws on the calling thread here, so that its work is counted in full.
+double instructions(const std::vector<std::string> &args)
+{
+    std::string command = "cd '" + workdir + "' && LP_NUM_THREADS=0 valgrind --tool=callgrind "
+                          "--callgrind-out-file=/dev/null";
+    for (const std::string &a : args)
+        command += " '" + a + "'";
+    command += " 2>&1 >/dev/null | sed -n 's/.*Collected : \\([0-9]*\\).*/\\1/p'";
+    std::string count = firstline(command.c_str());
+    if (count.empty()) {
+        fprintf(stderr, "benchrun: callgrind gave no count for %s\n", args[0].c_str());
+        exit(1);
+    }
+    return atof(count.c_str());
 }
 
 void makeframes(const std::string &mkdemo, const std::string &root, int count, int w, int h)
@@ -204,6 +224,25 @@ int main(int argc, char **argv)
         Rounds s = runrounds({{player, "load", "1", last, "0"}, {floorprog, "load", "1", last, "0"}}, 5);
         emit("| %d | %.3f | %.3f | %.2f | %.1f | %.1f | %.1f |\n", count, s.time(0), s.time(1),
              1000 * s.time(0) / count, s.peak(0), s.peak(1), count * double(loadw) * loadh * 3 / (1 << 20));
+    }
+
+    // Instructions per drawn frame: the difference between 5 passes and 1,
+    // over the 4 x 30 frames between them.
+    if (system("command -v valgrind >/dev/null") == 0) {
+        auto perframe = [&](const std::string &program, const char *extra) {
+            std::vector<std::string> one{program, "draw", "1", frames, "1"},
+                five{program, "draw", "1", frames, "5"};
+            if (*extra)
+                one.push_back(extra), five.push_back(extra);
+            return (instructions(five) - instructions(one)) / (4.0 * drawn);
+        };
+        double p = perframe(player, ""), f = perframe(floorprog, ""), fc = perframe(floorprog, "clear");
+        emit("\n| instructions per drawn frame (callgrind) | player | floor | player / floor |\n"
+             "|---|---|---|---|\n");
+        emit("| against the bare floor | %.0f | %.0f | %.4f |\n", p, f, p / f);
+        emit("| against the floor that clears and flushes | %.0f | %.0f | %.4f |\n", p, fc, p / fc);
+        emit("\nInstruction counts do not see memory stalls, which the clear adds to: the wall "
+             "times above are the measure; these say what the code does.\n");
     }
 
     utsname u;
