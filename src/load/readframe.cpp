@@ -20,17 +20,25 @@ size_t readfield(FILE *file, char field[12])
     return 0;
 }
 
+// What a frame header says; all frames of a sequence must share it.
+struct FrameSpec {
+    int32_t width;
+    int32_t height;
+    int32_t maxval;
+};
+
 // Reads the format tag (not examined), then width, height and maxval.
-static bool readheader(FILE *file, int32_t values[3])
+static bool readheader(FILE *file, FrameSpec &spec)
 {
     char field[12];
     if (readfield(file, field) == 0)
         return false;
-    for (int i = 0; i < 3; ++i) {
+    int32_t *values[3] = {&spec.width, &spec.height, &spec.maxval};
+    for (int32_t *value : values) {
         size_t len = readfield(file, field);
         if (len == 0)
             return false;
-        values[i] = atoi32(field, len);
+        *value = atoi32(field, len);
     }
     return true;
 }
@@ -90,12 +98,12 @@ static void readrows(const FrameStore &fs, FILE *file, int32_t k)
 static FrameResult readopenframe(FrameStore &fs, FILE *file, int32_t n, int32_t startframe,
                                  int32_t &refmaxval)
 {
-    int32_t values[3];
-    if (!readheader(file, values)) {
+    FrameSpec spec;
+    if (!readheader(file, spec)) {
         logline("ERROR: frame %d: unreadable header", n);
         return FrameSkipped;
     }
-    int32_t w = values[0], h = values[1], m = values[2];
+    int32_t w = spec.width, h = spec.height, m = spec.maxval;
     // Decided before anything is allocated or compared, so that a slot size
     // is always a positive int32.
     if (!fitsframesize(w, h)) {
