@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -23,6 +24,21 @@ namespace {
 std::string workdir;
 
 std::string firstline(const char *command);
+
+// The report's text so far: emit writes it to standard output too.
+std::ostringstream out;
+
+__attribute__((format(printf, 1, 2))) void emit(const char *format, ...)
+{
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    out << line;
+    fputs(line, stdout);
+    fflush(stdout);
+}
 
 struct Sample {
     double seconds;
@@ -177,15 +193,6 @@ int main(int argc, char **argv)
     makeframes(mkdemo, "draw", drawn, draww, drawh);
     warm("load", 200);
     warm("draw", drawn);
-
-    std::ostringstream out;
-    char line[1024];
-    auto emit = [&](const char *format, auto... values) {
-        snprintf(line, sizeof line, format, values...);
-        out << line;
-        fputs(line, stdout);
-        fflush(stdout);
-    };
 
     std::string frames = std::to_string(drawn), times = std::to_string(passes);
     Rounds load = runrounds({{player, "load", "1", "200", "0"}, {floorprog, "load", "1", "200", "0"}},
