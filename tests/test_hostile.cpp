@@ -42,7 +42,7 @@ const HostileCase kCases[] = {
      0, true},
     {"HeightNegative", "negative height", "P6 2 -2 255 " + kPixels,
      "Success!\nERROR: frame 1: bad size (2,-2)\n", 0, true},
-    {"FrameSizeOverflows", "width x height x 3 one past 2147483647 (`715827883 1`)",
+    {"FrameSizeOverflows", "width x height x 3 just beyond 2147483647 (`715827883 1`)",
      "P6 715827883 1 255 " + kPixels, "Success!\nERROR: frame 1: bad size (715827883,1)\n", 0,
      true},
     {"SizeProductBeyond64Bits", "width and height both 2147483647 (x 3 overflows 64 bits)",
