@@ -1,8 +1,18 @@
 // Helpers for the tests that run the real player on frames they write.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
+
+// Names each case of a parameterized table after its row's name field.
+struct CaseName {
+    template <typename Case> std::string operator()(const testing::TestParamInfo<Case> &info) const
+    {
+        return info.param.name;
+    }
+};
 
 // A new empty folder under the system's temporary folder.
 std::string makedir();

@@ -83,10 +83,7 @@ TEST_P(Hostile, ClearLineAndCleanExit)
     removedir(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Player, Hostile, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<HostileCase> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Player, Hostile, testing::ValuesIn(kCases), CaseName());
 
 // The README's table, as the cases above make it.
 std::string readmetable()

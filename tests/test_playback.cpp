@@ -77,9 +77,6 @@ TEST_P(Playback, ShowsEverySlotUprightInOrder)
     removedir(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Player, Playback, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<PlaybackCase> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Player, Playback, testing::ValuesIn(kCases), CaseName());
 
 }  // namespace

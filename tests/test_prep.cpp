@@ -154,10 +154,7 @@ TEST_P(Prep, ConvertsAndPlaysExactly)
     removedir(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Converter, Prep, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<PrepCase> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Converter, Prep, testing::ValuesIn(kCases), CaseName());
 
 struct BadCase {
     const char *name;
@@ -240,10 +237,7 @@ TEST_P(PrepBad, OneLineStatusOneNoPartialFrame)
     removedir(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Converter, PrepBad, testing::ValuesIn(kBad),
-                         [](const testing::TestParamInfo<BadCase> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Converter, PrepBad, testing::ValuesIn(kBad), CaseName());
 
 TEST(PrepOverwrite, RefusedWithoutForce)
 {

@@ -90,10 +90,7 @@ TEST_P(Field, ReadsUpToAndIncludingTheSpace)
     fclose(file);
 }
 
-INSTANTIATE_TEST_SUITE_P(Readfield, Field, testing::ValuesIn(kFields),
-                         [](const testing::TestParamInfo<FieldCase> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Readfield, Field, testing::ValuesIn(kFields), CaseName());
 
 // Loads frames written into a temporary folder through the real reader.
 class Store : public testing::Test {
@@ -271,9 +268,6 @@ TEST_P(Meminfo, ReadsAvailableBytesOrNothing)
     removedir(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Memavailable, Meminfo, testing::ValuesIn(kMeminfo),
-                         [](const testing::TestParamInfo<MeminfoCase> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Memavailable, Meminfo, testing::ValuesIn(kMeminfo), CaseName());
 
 }  // namespace

@@ -192,9 +192,6 @@ TEST_P(Transcript, WholeOutputAndStatus)
     removedir(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Player, Transcript, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<TranscriptCase> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Player, Transcript, testing::ValuesIn(kCases), CaseName());
 
 }  // namespace

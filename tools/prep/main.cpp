@@ -35,21 +35,23 @@ void writeframe(const std::string &name, const Picture &p, bool force)
     std::string header = "P6 " + std::to_string(p.width) + " " + std::to_string(p.height) + " 255 ";
     bool ok = file != nullptr && fwrite(header.data(), 1, header.size(), file) == header.size() &&
               fwrite(p.rgb.data(), 1, p.rgb.size(), file) == p.rgb.size();
-    int saved = errno;
     if (file == nullptr ? close(fd) != 0 : fclose(file) != 0)
-        ok = false, saved = errno;
-    // Without -f the frame goes in only where no file stands: link() will
-    // not replace one, unlike rename().
-    if (ok && (force ? rename(temp.c_str(), name.c_str()) : link(temp.c_str(), name.c_str())) != 0) {
-        saved = errno;
+        ok = false;
+    if (!ok) {
+        int saved = errno;
         unlink(temp.c_str());
-        if (saved == EEXIST)
-            fail(name + " exists (-f overwrites)");
         fail("cannot write " + name + ": " + strerror(saved));
     }
-    if (!force || !ok)
+    // Without -f the frame goes in only where no file stands: link() will
+    // not replace one, unlike rename(), and leaves the temporary name to
+    // remove.
+    int moved = force ? rename(temp.c_str(), name.c_str()) : link(temp.c_str(), name.c_str());
+    int saved = errno;
+    if (!force || moved != 0)
         unlink(temp.c_str());
-    if (!ok)
+    if (moved != 0 && saved == EEXIST)
+        fail(name + " exists (-f overwrites)");
+    if (moved != 0)
         fail("cannot write " + name + ": " + strerror(saved));
 }
 
